@@ -84,3 +84,18 @@ public:
 };
 
 }  // namespace miyoutong
+
+namespace miyoutong {
+
+// Columns of the result list.
+inline constexpr int kColumnIndex = 0;
+inline constexpr int kColumnMemberId = 1;
+inline constexpr int kColumnNickname = 2;
+inline constexpr int kColumnAge = 3;
+inline constexpr int kColumnRegion = 4;
+inline constexpr int kColumnIntegrity = 5;
+inline constexpr int kColumnPhotoUrl = 6;
+inline constexpr int kColumnDownloadState = 7;
+inline constexpr int kColumnSavedPath = 8;
+
+}  // namespace miyoutong
