@@ -5,3 +5,8 @@ target_compile_options(miyoutong_warnings INTERFACE -Wall -Wextra -Wpedantic -Wn
 if(MIYOUTONG_WERROR)
     target_compile_options(miyoutong_warnings INTERFACE -Werror)
 endif()
+# GCC 12 reports false -Wrestrict warnings inside libstdc++ for "literal" + std::string at -O2
+# (GCC bug 105329).
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(miyoutong_warnings INTERFACE -Wno-restrict)
+endif()

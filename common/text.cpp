@@ -142,25 +142,27 @@ std::string Mid(std::string_view text, int start, int length) {
 
 std::string DecimalText(long long value) { return std::to_string(value); }
 
-std::string AsciiLower(std::string_view text) {
+namespace {
+
+// Changes the ASCII letters in `from` by `delta`, stepping over double-byte characters, whose
+// second byte may fall in the ASCII letter range.
+std::string ShiftAsciiLetters(std::string_view text, char from, int delta) {
     std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+    for (size_t i = 0; i < out.size(); ++i) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(out[i]))) {
+            ++i;
+        } else if (out[i] >= from && out[i] <= from + 25) {
+            out[i] = static_cast<char>(out[i] + delta);
         }
     }
     return out;
 }
 
-std::string AsciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return out;
-}
+}  // namespace
+
+std::string AsciiLower(std::string_view text) { return ShiftAsciiLetters(text, 'A', 'a' - 'A'); }
+
+std::string AsciiUpper(std::string_view text) { return ShiftAsciiLetters(text, 'a', 'A' - 'a'); }
 
 double TextToNumber(std::string_view text) {
     const std::string number = NumberPrefix(text);
