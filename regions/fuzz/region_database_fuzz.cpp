@@ -1,0 +1,51 @@
+// libFuzzer target: a region database file as the program opens it (header check, libmdb in a
+// child process, SQLite) and the region lists filled from it. Any crash, hang or leak here is a
+// fault of the program, whatever the file holds.
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "common/memory_control_surface.h"
+#include "regions/region_catalogue.h"
+
+namespace {
+
+// The file lives in memory; the database layer opens it by path like any other.
+std::string WriteToMemoryFile(const std::uint8_t* data, std::size_t size, int& fd) {
+    fd = memfd_create("region-database", MFD_CLOEXEC);
+    std::size_t done = 0;
+    while (fd >= 0 && done < size) {
+        const ssize_t written = write(fd, data + done, size - done);
+        if (written <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return "/proc/self/fd/" + std::to_string(fd);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace miyoutong;
+    int fd = -1;
+    const std::string path = WriteToMemoryFile(data, size, fd);
+    RegionCatalogue catalogue;
+    if (fd >= 0 && catalogue.Database().Open(path, std::string(kRegionDatabasePassword))) {
+        MemoryControlSurface controls;
+        catalogue.FillStartRegions(controls);
+        const int count = controls.ComboItemCount(Control::组合框_起始地区);
+        for (int i = 0; i < count && i < 64; ++i) {
+            controls.ComboSelect(Control::组合框_起始地区, i);
+            catalogue.FillEndRegions(controls);
+        }
+    }
+    if (fd >= 0) {
+        close(fd);
+    }
+    return 0;
+}
