@@ -129,6 +129,10 @@ TEST(AsciiCase, LeavesDoubleByteCharactersAlone) {
     const std::string text = "Http" + Gbk("中文Ｈ");
     EXPECT_EQ(AsciiLower(text), "http" + Gbk("中文Ｈ"));
     EXPECT_EQ(AsciiUpper(text), "HTTP" + Gbk("中文Ｈ"));
+    // "丄" is 81 41 and "乤" 81 61: the second byte looks like a letter but is not one.
+    EXPECT_EQ(AsciiLower("X\x81\x41"), "x\x81\x41");
+    EXPECT_EQ(AsciiUpper("x\x81\x61"), "X\x81\x61");
+    EXPECT_EQ(FindTextNoCase("\x81\x61", "\x81\x41"), -1);
 }
 
 }  // namespace
