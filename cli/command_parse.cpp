@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/command.h"
+#include "cli/row_format.h"
 #include "common/gbk.h"
 #include "common/memory_control_surface.h"
 #include "search/page_cut.h"
@@ -36,30 +37,6 @@ bool ReadAll(const std::string& path, std::string& out) {
     }
     out.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
     return !file.bad();
-}
-
-// One line per field set: a field may hold any byte, so the separators are escaped.
-std::string EscapedField(const std::string& gbk) {
-    std::string out;
-    for (const char c : GbkToUtf8(gbk)) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
 }
 
 // Parses a result page as the page walk does (or, with --block, a member block) and prints
@@ -101,13 +78,11 @@ int RunParse(const std::vector<std::string>& args) {
     ParseResultBlock(controls, regex, input);
     std::string out;
     for (int row = 0; row < controls.RowCount(); ++row) {
-        for (int column = 1; column <= 6; ++column) {
-            if (column > 1) {
-                out += '\t';
-            }
-            out += EscapedField(controls.CellText(row, column));
+        std::vector<std::string> fields;
+        for (int column = kColumnMemberId; column <= kColumnPhotoUrl; ++column) {
+            fields.push_back(TsvField(controls.CellText(row, column)));
         }
-        out += '\n';
+        out += JoinLine(fields, '\t');
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
     std::fflush(stdout);

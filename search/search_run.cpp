@@ -30,12 +30,15 @@ void RunSearch(ControlSurface& controls, const RegexHolder& regex, const StopFla
 }
 
 void WalkResultPages(ControlSurface& controls, const RegexHolder& regex, const std::string& prefix,
-                     const StopFlag& stop) {
+                     const StopFlag& stop, const std::function<void(int page)>& beforePage) {
     FetchOptions options;
     options.handlePendingEvents = [&controls] { controls.HandlePendingEvents(); };
     options.shouldAbort = [&stop] { return stop.load(); };
 
     for (int page = 1; page <= kLastResultPage && !stop; ++page) {
+        if (beforePage) {
+            beforePage(page);
+        }
         const std::string pageText = FetchText(prefix + DecimalText(page), options);
         if (stop || HoldsNoResultText(pageText)) {
             break;

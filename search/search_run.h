@@ -25,7 +25,9 @@ void RunSearch(ControlSurface& controls, const RegexHolder& regex,
 // Fetches pages 1 to 55 of the prefix, stops at the page that holds the no-result text, parses
 // the member block of every other page, then shows the completion message and either downloads
 // the photos or unlocks the options. With `stop` set it ends at once, without messages.
+// `beforePage`, when given, hears of each page number before its fetch (progress for tools).
 void WalkResultPages(ControlSurface& controls, const RegexHolder& regex, const std::string& prefix,
-                     const StopFlag& stop = NeverStop());
+                     const StopFlag& stop = NeverStop(),
+                     const std::function<void(int page)>& beforePage = {});
 
 }  // namespace miyoutong
