@@ -1,7 +1,9 @@
 #pragma once
 
 // The one QApplication of a widget test program, made on first use on the test's main thread
-// (GoogleTest runs every test there). It stays for the life of the process.
+// (GoogleTest runs every test there) and closed after the last test.
+
+#include <gtest/gtest.h>
 
 #include <QApplication>
 
@@ -18,7 +20,19 @@ inline QApplication& TestApplication() {
         static int argc = 1;
         static char name[] = "miyoutong-test";
         static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
+        auto* made = new QApplication(argc, argv);
+
+        // Closed once every test has run, so that nothing of Qt outlives it.
+        class Closer : public ::testing::Environment {
+        public:
+            explicit Closer(QApplication* app) : app_(app) {}
+            void TearDown() override { delete app_; }
+
+        private:
+            QApplication* app_;
+        };
+        ::testing::AddGlobalTestEnvironment(new Closer(made));
+        return made;
     }();
     return *app;
 }

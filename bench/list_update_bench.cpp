@@ -1,0 +1,90 @@
+// How fast result rows can be written into the real result list, cell by cell, as the parser
+// does: from the UI thread directly, and from a worker whose every call waits for the UI thread.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <thread>
+
+#include "app/widgets/main_window.h"
+#include "app/widgets/qt_control_surface.h"
+#include "common/gbk.h"
+
+namespace {
+
+miyoutong::QtControlSurface* surface = nullptr;
+
+// One member row as the parser writes it: insert, columns 1 to 7, the count label. Time is
+// per row.
+void WriteRows(benchmark::State& state) {
+    const std::string cells[] = {
+        "12345678",
+        miyoutong::Gbk("小小鱼儿"),
+        "26",
+        miyoutong::Gbk("广东深圳"),
+        "85",
+        "http://127.0.0.1:18080/photo/12345678.jpg",
+        miyoutong::Gbk("等待下载"),
+    };
+    const std::string count = miyoutong::Gbk("已搜索到：20个美女");
+    int index = 0;
+    for (auto _ : state) {
+        if (index % 2000 == 0) {
+            surface->DeleteAllRows();  // a search never holds more than about a thousand rows
+        }
+        const int row = surface->InsertRow(-1, std::to_string(index));
+        for (int column = 1; column <= 7; ++column) {
+            surface->SetCellText(row, column, cells[column - 1]);
+        }
+        surface->SetCaption(miyoutong::Control::标签11, count);
+        ++index;
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void UiThread_WriteRows(benchmark::State& state) {
+    WriteRows(state);
+}
+void Worker_WriteRows(benchmark::State& state) {
+    WriteRows(state);
+}
+
+BENCHMARK(UiThread_WriteRows)->UseRealTime();
+BENCHMARK(Worker_WriteRows)->UseRealTime();
+
+// One call from the worker, round trip to the UI thread and back.
+void Worker_ReadOneCell(benchmark::State& state) {
+    surface->InsertRow(-1, "0");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(surface->CellText(0, 0));
+    }
+}
+BENCHMARK(Worker_ReadOneCell)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    miyoutong::MainWindow window;
+    miyoutong::QtControlSurface controls(window);
+    surface = &controls;
+    if (!qEnvironmentVariableIsSet("BENCH_HIDDEN"))
+        window.show();
+
+    // On the UI thread first, then from a worker while the UI thread runs its event loop.
+    // One reporter for both runs: the library's default one does not survive a second run.
+    benchmark::ConsoleReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter, "UiThread_");
+    std::thread worker([&] {
+        benchmark::RunSpecifiedBenchmarks(&reporter, "Worker_");
+        QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
+    app.exec();
+    worker.join();
+    benchmark::Shutdown();
+    return 0;
+}
