@@ -165,8 +165,11 @@ TEST_F(PictureBoxTest, UnknownOrUndecodableBytesLeaveTheBoxEmpty) {
     const Bytes bmp = Save(Solid(10, 10, Qt::red), "BMP");
     const Bytes jpeg = Save(Solid(10, 10, Qt::red), "JPEG");
     auto behind = [](std::initializer_list<unsigned char> magic, const Bytes& rest) {
-        Bytes out(magic);
-        out.insert(out.end(), rest.begin(), rest.end());
+        Bytes out;
+        out.reserve(magic.size() + rest.size());
+        out.assign(magic.begin(), magic.end());
+        out.resize(magic.size() + rest.size());
+        std::copy(rest.begin(), rest.end(), out.begin() + static_cast<std::ptrdiff_t>(magic.size()));
         return out;
     };
     auto replaced = [](Bytes bytes, std::initializer_list<unsigned char> magic) {
