@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "common/utf8.h"
+
 namespace miyoutong {
 
 namespace {
@@ -86,19 +88,6 @@ private:
 const GbkTables& Tables() {
     static const GbkTables tables;
     return tables;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | cp >> 6);
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | cp >> 12);
-        out += static_cast<char>(0x80 | (cp >> 6 & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // Decodes one UTF-8 sequence at `pos`; advances `pos`. Malformed input gives U+FFFD and one byte.
