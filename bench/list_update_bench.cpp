@@ -8,11 +8,13 @@
 
 #include "app/widgets/main_window.h"
 #include "app/widgets/qt_control_surface.h"
+#include "app/widgets/result_list.h"
 #include "common/gbk.h"
 
 namespace {
 
 miyoutong::QtControlSurface* surface = nullptr;
+miyoutong::MainWindow* mainWindow = nullptr;
 
 // One member row as the parser writes it: insert, columns 1 to 7, the count label. Time is
 // per row.
@@ -52,6 +54,24 @@ void Worker_WriteRows(benchmark::State& state) {
 BENCHMARK(UiThread_WriteRows)->UseRealTime();
 BENCHMARK(Worker_WriteRows)->UseRealTime();
 
+// One full drawing of the list's visible rows, as after a layout of the view.
+void UiThread_PaintVisibleRows(benchmark::State& state) {
+    surface->DeleteAllRows();
+    for (int row = 0; row < 100; ++row) {
+        surface->InsertRow(-1, std::to_string(row));
+        for (int column = 1; column <= 8; ++column) {
+            surface->SetCellText(row, column, miyoutong::Gbk("广东深圳 12345678"));
+        }
+    }
+    QWidget* viewport = mainWindow->Results()->viewport();
+    QCoreApplication::processEvents();
+    viewport->setUpdatesEnabled(true);
+    for (auto _ : state) {
+        viewport->repaint();
+    }
+}
+BENCHMARK(UiThread_PaintVisibleRows)->UseRealTime()->Unit(benchmark::kMicrosecond);
+
 // One call from the worker, round trip to the UI thread and back.
 void Worker_ReadOneCell(benchmark::State& state) {
     surface->InsertRow(-1, "0");
@@ -72,15 +92,16 @@ int main(int argc, char** argv) {
     miyoutong::MainWindow window;
     miyoutong::QtControlSurface controls(window);
     surface = &controls;
+    mainWindow = &window;
     if (!qEnvironmentVariableIsSet("BENCH_HIDDEN"))
         window.show();
 
     // On the UI thread first, then from a worker while the UI thread runs its event loop.
-    // One reporter for both runs: the library's default one does not survive a second run.
-    benchmark::ConsoleReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter, "UiThread_");
+    // One reporter for both runs, in the format asked for (with JSON: two documents, one a run).
+    benchmark::BenchmarkReporter* reporter = benchmark::CreateDefaultDisplayReporter();
+    benchmark::RunSpecifiedBenchmarks(reporter, "UiThread_");
     std::thread worker([&] {
-        benchmark::RunSpecifiedBenchmarks(&reporter, "Worker_");
+        benchmark::RunSpecifiedBenchmarks(reporter, "Worker_");
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     app.exec();

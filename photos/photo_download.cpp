@@ -16,12 +16,15 @@ bool IsSuccess(long status) { return status >= 200 && status < 300; }
 bool DownloadRowPhoto(ControlSurface& controls, int row, const std::string& relativeName,
                       const StopFlag& stop) {
     long status = 0;
+    bool complete = false;
     FetchOptions options;
     options.statusCode = &status;
+    options.complete = &complete;
     options.handlePendingEvents = [&controls] { controls.HandlePendingEvents(); };
     options.shouldAbort = [&stop] { return stop.load(); };
     const Bytes photo = FetchBytes(controls.CellText(row, kColumnPhotoUrl), options);
-    if (stop || !IsSuccess(status) || photo.empty()) {
+    // A photo cut short (reset, stall, time bound) is no photo: it must not replace a whole one.
+    if (stop || !complete || !IsSuccess(status) || photo.empty()) {
         return false;
     }
     return SaveFileAtomically(PhotoPath(controls.ProgramDirectory(), relativeName), photo);

@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "app/widgets/pcx_decoder.h"
 #include "app/widgets/picture_format.h"
 #include "app/widgets/placeholder_picture.h"
 #include "support/qt_application.h"
@@ -169,7 +170,8 @@ TEST_F(PictureBoxTest, UnknownOrUndecodableBytesLeaveTheBoxEmpty) {
         out.reserve(magic.size() + rest.size());
         out.assign(magic.begin(), magic.end());
         out.resize(magic.size() + rest.size());
-        std::copy(rest.begin(), rest.end(), out.begin() + static_cast<std::ptrdiff_t>(magic.size()));
+        std::copy(rest.begin(), rest.end(),
+                  out.begin() + static_cast<std::ptrdiff_t>(magic.size()));
         return out;
     };
     auto replaced = [](Bytes bytes, std::initializer_list<unsigned char> magic) {
@@ -199,6 +201,36 @@ TEST_F(PictureBoxTest, UnknownOrUndecodableBytesLeaveTheBoxEmpty) {
         box_->SetPicture(c.bytes);
         EXPECT_FALSE(box_->HasPicture()) << c.name;
         EXPECT_TRUE(box_->PictureRect().isEmpty()) << c.name;
+    }
+}
+
+// Far beyond any photo, and a header claiming more could keep the window busy for seconds (a
+// GIF canvas is repainted at every frame); the same bounds as the PCX reader.
+TEST_F(PictureBoxTest, PicturesBeyondTheSizeLimitsAreRefused) {
+    auto withGifCanvas = [](int width, int height) {
+        Bytes gif = Fixture("wide.gif");
+        gif[6] = static_cast<unsigned char>(width & 0xFF);
+        gif[7] = static_cast<unsigned char>(width >> 8);
+        gif[8] = static_cast<unsigned char>(height & 0xFF);
+        gif[9] = static_cast<unsigned char>(height >> 8);
+        return gif;
+    };
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        bool shown;
+    };
+    const Case cases[] = {
+        {"bmp at the widest", Save(Solid(kPcxMaxSide, 1, Qt::red), "BMP"), true},
+        {"bmp one pixel wider", Save(Solid(kPcxMaxSide + 1, 1, Qt::red), "BMP"), false},
+        {"jpeg of too many pixels", Save(Solid(4097, 4097, Qt::red), "JPEG"), false},
+        {"gif canvas at the tallest", withGifCanvas(160, kPcxMaxSide), true},
+        {"gif canvas one pixel taller", withGifCanvas(160, kPcxMaxSide + 1), false},
+    };
+    for (const Case& c : cases) {
+        box_->SetPicture({});
+        box_->SetPicture(c.bytes);
+        EXPECT_EQ(box_->HasPicture(), c.shown) << c.name;
     }
 }
 

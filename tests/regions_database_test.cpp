@@ -2,9 +2,11 @@
 // copies of it.
 
 #include <gtest/gtest.h>
+#include <iconv.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/gbk.h"
@@ -430,6 +433,34 @@ TEST(RegionDatabase, RefusesAFileLargerThanAnyRegionDatabase) {
     WriteAll(dir.Path("huge.db"), file);
     RegionDatabase db;
     EXPECT_FALSE(db.Open(dir.Path("huge.db").string(), kPassword));
+}
+
+// The read runs in a forked child. Other threads of the program may hold libc's locks (malloc,
+// character conversion) at the moment of the fork; the child must neither hang nor fail on them.
+TEST(RegionDatabase, OpensWhileOtherThreadsAllocateAndConvert) {
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> busy;
+    for (int i = 0; i < 3; ++i) {
+        busy.emplace_back([&] {
+            while (!stop) {
+                const iconv_t converter = iconv_open("UTF-8", "GBK");
+                if (converter != reinterpret_cast<iconv_t>(-1)) {
+                    iconv_close(converter);
+                }
+                std::vector<std::string> garbage(64, std::string(1000, 'x'));
+            }
+        });
+    }
+    for (int round = 0; round < 5; ++round) {
+        const auto started = std::chrono::steady_clock::now();
+        RegionDatabase db;
+        EXPECT_TRUE(db.Open(ShippedDatabase(), kPassword)) << round;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, kJetReadDeadline) << round;
+    }
+    stop = true;
+    for (std::thread& thread : busy) {
+        thread.join();
+    }
 }
 
 }  // namespace

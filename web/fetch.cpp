@@ -31,6 +31,9 @@ Bytes Fetch(const std::string& url, const FetchOptions& options) {
     if (options.statusCode) {
         *options.statusCode = exchange.status;
     }
+    if (options.complete) {
+        *options.complete = exchange.complete;
+    }
     if (options.responseHeaders && exchange.sent) {
         // The block and its terminating zero byte must fit the buffer; otherwise the buffer
         // keeps its blanks.

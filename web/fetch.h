@@ -30,7 +30,11 @@ struct FetchOptions {
     // When supplied and the request went out: the response's status line and header lines, each
     // ending in "\r\n", when they fit into 1023 bytes; otherwise 1024 blanks.
     std::string* responseHeaders = nullptr;
-    long* statusCode = nullptr;                 // HTTP status of the response, 0 when none arrived
+    long* statusCode = nullptr;  // HTTP status of the response, 0 when none arrived
+    // When supplied: whether the whole answer arrived, ended as HTTP ends it (the announced
+    // length, the last chunk, or the close of a body without length) and not cut short by a
+    // failed read, a stall, the time bound, the size cap or an abort.
+    bool* complete = nullptr;
     std::function<void()> handlePendingEvents;  // called before every read / between wait slices
     // Polled between wait slices; true ends the fetch with the failure result at once.
     std::function<bool()> shouldAbort;

@@ -272,6 +272,7 @@ HttpExchangeResult HttpExchange::Run() {
     // what had arrived is kept.
     using Clock = std::chrono::steady_clock;
     bool aborted = false;
+    bool ended = false;  // libcurl finished the transfer, well or not
     bool connected = false;
     std::size_t progressMark = 0;
     auto lastProgress = Clock::now();
@@ -284,7 +285,11 @@ HttpExchangeResult HttpExchange::Run() {
             aborted = true;
             break;
         }
-        if (curl_multi_perform(multi.get(), &running) != CURLM_OK || running == 0) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            break;
+        }
+        if (running == 0) {
+            ended = true;
             break;
         }
         // The stall clock runs once the connection stands; before that the connect timeout rules.
@@ -325,6 +330,7 @@ HttpExchangeResult HttpExchange::Run() {
     if (failed_ || aborted || code == CURLE_FILESIZE_EXCEEDED) {
         return result;
     }
+    result.complete = ended && code == CURLE_OK;
     result.body = std::move(body_);
     return result;
 }

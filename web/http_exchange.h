@@ -32,6 +32,7 @@ struct HttpExchangeResult {
     Bytes body;         // empty after a failure; the bytes received when a read failed part-way
     std::optional<std::string> headerBlock;  // final response: status line and header lines
     long status = 0;
+    bool complete = false;  // the whole answer arrived
 };
 
 class HttpExchange {

@@ -203,13 +203,16 @@ std::optional<RgbPicture> DecodePcx(std::span<const std::uint8_t> data) {
     RgbPicture picture;
     picture.width = h.width;
     picture.height = h.height;
-    picture.rgb.assign(static_cast<std::size_t>(h.width) * h.height * 3, 0);
-    if (!trueColour) {
-        // Pixels that the data never reaches keep colour 0.
-        for (std::size_t i = 0; i < picture.rgb.size(); i += 3) {
-            picture.rgb[i] = palette[0][0];
-            picture.rgb[i + 1] = palette[0][1];
-            picture.rgb[i + 2] = palette[0][2];
+    const std::size_t rowBytes = static_cast<std::size_t>(h.width) * 3;
+    picture.rgb.assign(rowBytes * h.height, 0);
+    if (!trueColour && palette[0] != Rgb{0, 0, 0}) {
+        // Pixels that the data never reaches keep colour 0. One row is painted and copied: a
+        // header of a few bytes may ask for the largest picture and carry no pixel data at all.
+        for (std::size_t i = 0; i < rowBytes; i += 3) {
+            std::copy(palette[0].begin(), palette[0].end(), picture.rgb.begin() + i);
+        }
+        for (int y = 1; y < h.height; ++y) {
+            std::copy_n(picture.rgb.begin(), rowBytes, picture.rgb.begin() + y * rowBytes);
         }
     }
 
@@ -222,7 +225,7 @@ std::optional<RgbPicture> DecodePcx(std::span<const std::uint8_t> data) {
         while (filled < lineSize && reader.Next(line[filled])) {
             ++filled;
         }
-        std::uint8_t* out = picture.rgb.data() + static_cast<std::size_t>(y) * h.width * 3;
+        std::uint8_t* out = picture.rgb.data() + static_cast<std::size_t>(y) * rowBytes;
         for (int x = 0; x < h.width; ++x) {
             if (trueColour) {
                 for (int c = 0; c < 3; ++c) {

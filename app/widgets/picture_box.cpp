@@ -16,14 +16,38 @@ QByteArray ToByteArray(const Bytes& bytes) {
                       static_cast<qsizetype>(bytes.size()));
 }
 
+// The bounds of our own PCX reader hold for every format: far beyond any photo, while a header
+// that claims more (a GIF canvas of 42 x 40490 repainted at every frame) keeps the window busy for
+// seconds.
+bool WithinLimits(QSize size) {
+    return size.width() <= kPcxMaxSide && size.height() <= kPcxMaxSide &&
+           qint64{size.width()} * size.height() <= kPcxMaxPixels;
+}
+
+// The size the header of a picture in `format` claims, read without decoding; invalid when the
+// reader cannot tell.
+QSize DeclaredSize(const QByteArray& data, const char* format) {
+    QByteArray copy = data;
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.size();
+}
+
 // Decodes with the reader of the format the first bytes named, never with another one.
 QImage ReadWithFormat(const Bytes& bytes, const char* format) {
     QByteArray data = ToByteArray(bytes);
+    const QSize declared = DeclaredSize(data, format);
+    if (declared.isValid() && !WithinLimits(declared)) {
+        return {};
+    }
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, format);
     reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    QImage image = reader.read();
+    return WithinLimits(image.size()) ? image : QImage();
 }
 
 QImage ReadPcx(const Bytes& bytes) {
@@ -93,9 +117,14 @@ void PictureBox::SetPicture(const Bytes& bytes) {
 bool PictureBox::StartMovie(const Bytes& bytes) {
     auto data = std::make_unique<QBuffer>();
     data->setData(ToByteArray(bytes));
+    const QSize declared = DeclaredSize(data->data(), "gif");
+    if (declared.isValid() && !WithinLimits(declared)) {
+        return false;
+    }
     data->open(QIODevice::ReadOnly);
     auto movie = std::make_unique<QMovie>(data.get(), QByteArrayLiteral("gif"));
-    if (!movie->isValid() || !movie->jumpToFrame(0) || movie->currentImage().isNull()) {
+    if (!movie->isValid() || !movie->jumpToFrame(0) || movie->currentImage().isNull() ||
+        !WithinLimits(movie->currentImage().size())) {
         return false;
     }
     if (movie->frameCount() == 1) {

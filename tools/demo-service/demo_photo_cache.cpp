@@ -13,7 +13,7 @@ std::shared_ptr<const std::string> DemoPhotoCache::Body(const DemoMember& member
         }
     }
     // Encoded outside the lock: two threads may both make the same photo, which is harmless.
-    std::string body = RenderMemberPhoto(member);
+    std::string body = PadPhoto(RenderMemberPhoto(member), minimumBytes_);
     if (member.photo == PhotoFate::Broken) {
         body = BrokenPhoto(member, body);
     }

@@ -132,6 +132,27 @@ std::string RenderMemberPhoto(const DemoMember& member) {
     return std::string(encoded.constData(), static_cast<std::size_t>(encoded.size()));
 }
 
+std::string PadPhoto(std::string jpeg, int minimumBytes) {
+    constexpr std::size_t kMaxSegmentPayload = 65533;  // the length field counts itself
+    if (jpeg.size() < 2 || jpeg.compare(0, 2, "\xFF\xD8") != 0 || minimumBytes <= 0 ||
+        jpeg.size() >= static_cast<std::size_t>(minimumBytes)) {
+        return jpeg;
+    }
+    std::string padding;
+    for (std::size_t missing = static_cast<std::size_t>(minimumBytes) - jpeg.size(); missing > 0;) {
+        // A segment adds its 4 marker and length bytes to the payload.
+        const std::size_t payload = std::min(kMaxSegmentPayload, missing > 4 ? missing - 4 : 1);
+        const std::size_t length = payload + 2;
+        padding += "\xFF\xFE";
+        padding += static_cast<char>(length >> 8);
+        padding += static_cast<char>(length & 0xFF);
+        padding.append(payload, ' ');
+        missing -= std::min(missing, payload + 4);
+    }
+    jpeg.insert(2, padding);
+    return jpeg;
+}
+
 std::string BrokenPhoto(const DemoMember& member, const std::string& goodPhoto) {
     if ((member.look & 1) != 0 && !goodPhoto.empty()) {
         return goodPhoto.substr(0, goodPhoto.size() / 3);

@@ -14,6 +14,10 @@ constexpr int kPhotoHeight = 125;
 // Empty when the image cannot be encoded.
 std::string RenderMemberPhoto(const DemoMember& member);
 
+// The JPEG grown to at least `minimumBytes` by comment segments after its start marker: the
+// same picture, the size of a larger photo. Anything that is not a JPEG is returned as it is.
+std::string PadPhoto(std::string jpeg, int minimumBytes);
+
 // The body a broken photo address answers with: the first third of the real file, or bytes of
 // no image format at all.
 std::string BrokenPhoto(const DemoMember& member, const std::string& goodPhoto);

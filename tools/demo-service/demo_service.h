@@ -22,6 +22,9 @@ struct DemoServiceOptions {
     std::uint64_t seed = 1;
     int latencyMs = 0;  // waited before every response
     int memberCount = DemoPopulation::kDefaultSize;
+    // 0: photos as rendered (about 6 KB); otherwise every photo is padded to at least this many
+    // bytes, as larger real photos are.
+    int photoBytes = 0;
 };
 
 // The local stand-in for the dating service on 127.0.0.1: result pages, photos, profile pages

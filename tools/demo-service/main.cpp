@@ -16,10 +16,11 @@ constexpr int kDefaultPort = 18080;
 
 void PrintUsage() {
     std::cerr << "usage: miyoutong-demo-service [--port N] [--seed N] [--latency-ms N] "
-                 "[--data FILE]\n"
+                 "[--photo-bytes N] [--data FILE]\n"
                  "  --port N        port on 127.0.0.1, 0 for any free port (default 18080)\n"
                  "  --seed N        which made-up population to serve (default 1)\n"
                  "  --latency-ms N  wait N ms before every response (default 0)\n"
+                 "  --photo-bytes N pad every photo to at least N bytes (default 0: as made)\n"
                  "  --data FILE     region database (default data.db beside the program)\n";
 }
 
@@ -62,6 +63,8 @@ int main(int argc, char** argv) {
             ok = ReadNumber<std::uint64_t>(value, options.seed, 0, UINT64_MAX);
         } else if (arg == "--latency-ms") {
             ok = ReadNumber(value, options.latencyMs, 0, 600000);
+        } else if (arg == "--photo-bytes") {
+            ok = ReadNumber(value, options.photoBytes, 0, 16 << 20);
         } else if (arg == "--data") {
             dataPath = value;
         } else {
