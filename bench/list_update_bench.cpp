@@ -4,6 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <memory>
+#include <string_view>
 #include <thread>
 
 #include "app/widgets/main_window.h"
@@ -88,6 +90,10 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
+    bool json = false;
+    for (int i = 1; i < argc; ++i) {
+        json = json || std::string_view(argv[i]) == "--benchmark_format=json";
+    }
     benchmark::Initialize(&argc, argv);
     miyoutong::MainWindow window;
     miyoutong::QtControlSurface controls(window);
@@ -96,12 +102,18 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("BENCH_HIDDEN"))
         window.show();
 
-    // On the UI thread first, then from a worker while the UI thread runs its event loop.
-    // One reporter for both runs, in the format asked for (with JSON: two documents, one a run).
-    benchmark::BenchmarkReporter* reporter = benchmark::CreateDefaultDisplayReporter();
-    benchmark::RunSpecifiedBenchmarks(reporter, "UiThread_");
+    // On the UI thread first, then from a worker while the UI thread runs its event loop. A
+    // reporter of its own for each run: one does not survive a second run. With JSON that makes
+    // two documents, one after the other.
+    const auto reporter = [json]() -> std::unique_ptr<benchmark::BenchmarkReporter> {
+        if (json) {
+            return std::make_unique<benchmark::JSONReporter>();
+        }
+        return std::make_unique<benchmark::ConsoleReporter>();
+    };
+    benchmark::RunSpecifiedBenchmarks(reporter().get(), "UiThread_");
     std::thread worker([&] {
-        benchmark::RunSpecifiedBenchmarks(reporter, "Worker_");
+        benchmark::RunSpecifiedBenchmarks(reporter().get(), "Worker_");
         QMetaObject::invokeMethod(&app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     app.exec();

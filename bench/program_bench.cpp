@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,6 +65,24 @@ bool Failed(benchmark::State& state, const ChildResult& child, const std::string
     return true;
 }
 
+bool NotRunning(benchmark::State& state, const ServiceProcess& service) {
+    if (service.Running()) {
+        return false;
+    }
+    state.SkipWithError("the demo service did not start");
+    return true;
+}
+
+// Every figure of a walk assumes the whole walk: 55 pages of 20 rows.
+bool Incomplete(benchmark::State& state, int rows) {
+    if (rows == kRows) {
+        return false;
+    }
+    state.SkipWithError(
+        ("the run listed " + std::to_string(rows) + " rows, not " + std::to_string(kRows)).c_str());
+    return true;
+}
+
 struct ProbeRun {
     ChildResult child;
     double walkSeconds = 0;
@@ -108,6 +125,8 @@ void BM_StartUp(benchmark::State& state) {
         state.SetIterationTime(exposedMs / 1000);
         state.counters["main_ms"] = FigureOf(child.out, "start_to_main_ms");
         state.counters["application_ms"] = FigureOf(child.out, "start_to_application_ms");
+        state.counters["database_ms"] = FigureOf(child.out, "start_to_database_ms");
+        state.counters["regex_ms"] = FigureOf(child.out, "regex_ms");
         state.counters["show_ms"] = FigureOf(child.out, "start_to_show_ms");
         state.counters["exposed_ms"] = exposedMs;
     }
@@ -122,10 +141,13 @@ void BM_WindowWalk(benchmark::State& state) {
     ServiceProcess service(MIYOUTONG_DEMO_SERVICE, MIYOUTONG_REGION_DATABASE,
                            static_cast<int>(state.range(0)), 0);
     ProgramFolder folder;
+    if (NotRunning(state, service)) {
+        return;
+    }
     for (auto _ : state) {
         const int mark = service.LogLines();
         const ProbeRun run = RunProbe(service, folder, false);
-        if (Failed(state, run.child, "window probe")) {
+        if (Failed(state, run.child, "window probe") || Incomplete(state, run.rows)) {
             break;
         }
         const ServedRequests served = service.Served(mark, "/search/", kPages);
@@ -157,17 +179,20 @@ BENCHMARK(BM_WindowWalk)
 void BM_CliWalk(benchmark::State& state) {
     ServiceProcess service(MIYOUTONG_DEMO_SERVICE, MIYOUTONG_REGION_DATABASE,
                            static_cast<int>(state.range(0)), 0);
+    if (NotRunning(state, service)) {
+        return;
+    }
     for (auto _ : state) {
         const int mark = service.LogLines();
         const ChildResult child =
             RunChild(MIYOUTONG_CLI, {"search", "--host", service.Host(), "--gender", "0"});
-        if (Failed(state, child, "miyoutong-cli search")) {
+        const int rows = static_cast<int>(std::count(child.out.begin(), child.out.end(), '\n')) - 1;
+        if (Failed(state, child, "miyoutong-cli search") || Incomplete(state, rows)) {
             break;
         }
         const ServedRequests served = service.Served(mark, "/search/", kPages);
         state.SetIterationTime(child.seconds);
-        state.counters["rows"] =
-            static_cast<double>(std::count(child.out.begin(), child.out.end(), '\n') - 1);
+        state.counters["rows"] = rows;
         state.counters["pages"] = served.count;
         state.counters["service_s"] = served.seconds;
         state.counters["ratio"] = child.seconds / served.seconds;
@@ -194,9 +219,12 @@ void BM_FullRun(benchmark::State& state) {
     ServiceProcess service(MIYOUTONG_DEMO_SERVICE, MIYOUTONG_REGION_DATABASE, 0, kPhotoBytes);
     ProgramFolder folder;
     ProgramFolder curlFolder;
+    if (NotRunning(state, service)) {
+        return;
+    }
     // A first run fills the service's photo cache, so that neither side pays for making photos.
-    ProbeRun warm = RunProbe(service, folder, false);
-    if (Failed(state, warm.child, "window probe")) {
+    const ProbeRun warm = RunProbe(service, folder, false);
+    if (Failed(state, warm.child, "window probe") || Incomplete(state, warm.rows)) {
         return;
     }
     const std::vector<std::string> urls = Lines(folder.File("urls"));
@@ -204,7 +232,7 @@ void BM_FullRun(benchmark::State& state) {
     for (auto _ : state) {
         const int mark = service.LogLines();
         const ProbeRun run = RunProbe(service, folder, true);
-        if (Failed(state, run.child, "window probe")) {
+        if (Failed(state, run.child, "window probe") || Incomplete(state, run.rows)) {
             break;
         }
         const ServedRequests photos =

@@ -56,10 +56,12 @@ def main():
     lists = load(folder, "list_update.json")
     parser = load(folder, "parser.json")
     program = load(folder, "program.json")
+    startup_x11 = load(folder, "startup_x11.json")
     python = figures(folder / "parser_re.txt")
 
     # list_update_bench: real time per row, in ns.
-    row_ms = median(lists, "Worker_WriteRows", "real_time") / 1e6
+    row_ms = median(lists, "Worker_WriteRows/real_time", "real_time") / 1e6
+    # Both sides in processor time: Google Benchmark's bytes_per_second is per CPU second.
     parse_ratio = (median(parser, "BM_ParseToCountingSurface/2000", "bytes_per_second") / 1e6
                    / python.get("parse_mb_per_s", math.nan))
     match_ratio = (median(parser, "BM_MatchOnly/2000", "bytes_per_second") / 1e6
@@ -76,6 +78,8 @@ def main():
         # (figure, goal text, measured text, met: True/False/None)
         ("walk 50 ms, window: run / service time", "<= 1.05",
          f"{walk('WindowWalk', 50, 'ratio'):.3f}", walk("WindowWalk", 50, "ratio") <= 1.05),
+        ("walk 50 ms, window: run / curl's walk", "(compare)",
+         f"{walk('WindowWalk', 50, 'ratio_to_curl'):.3f}", None),
         ("walk 50 ms, CLI: run / service time", "(compare)",
          f"{walk('CliWalk', 50, 'ratio'):.3f}", None),
         ("walk 0 ms, window: 55 pages", "< 1.5 s",
@@ -94,9 +98,15 @@ def main():
          f"{median(program, full, 'beyond_curl_ms_per_photo'):.2f} ms", None),
         ("parser vs Python re, 2,000 entries", ">= 10x", f"{parse_ratio:.1f}x", parse_ratio >= 10),
         ("  match alone vs Python re", "(report)", f"{match_ratio:.1f}x", None),
-        ("start-up to window exposed", "<= 300 ms",
+        ("start-up to window exposed, offscreen", "<= 300 ms",
          f"{median(program, startup, 'exposed_ms'):.0f} ms",
          median(program, startup, "exposed_ms") <= 300),
+    ]
+    if startup_x11["benchmarks"]:
+        rows.append(("start-up to window exposed, Xvfb", "<= 300 ms",
+                     f"{median(startup_x11, startup, 'exposed_ms'):.0f} ms",
+                     median(startup_x11, startup, "exposed_ms") <= 300))
+    rows += [
         ("peak RSS, 1,100 rows and photos", "<= 150 MB",
          f"{worst(program, full, 'max_rss_mb'):.0f} MB", worst(program, full, "max_rss_mb") <= 150),
     ]

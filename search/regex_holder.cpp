@@ -62,7 +62,8 @@ public:
     Compiled(const Compiled&) = delete;
     Compiled& operator=(const Compiled&) = delete;
 
-    MatchEnd ForEachMatch(std::string_view subject, const MatchVisitor& visit) const {
+    MatchEnd ForEachMatch(std::string_view subject, const MatchVisitor& visit,
+                          bool validUtf8) const {
         MatchData data(pcre2_match_data_create_from_pattern(code_, nullptr));
         MatchContext context(pcre2_match_context_create(nullptr));
         if (!data || !context) {
@@ -73,9 +74,9 @@ public:
         const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
         std::vector<std::string_view> groups(captures_);
         PCRE2_SIZE offset = 0;
-        // The subject is checked for valid UTF-8 once; checking it again at every match would
-        // make a page of many entries quadratic.
-        uint32_t options = 0;
+        // The subject is checked for valid UTF-8 once, if at all; checking it again at every
+        // match would make a page of many entries quadratic.
+        uint32_t options = validUtf8 ? PCRE2_NO_UTF_CHECK : 0;
         while (offset <= subject.size()) {
             const int rc = pcre2_match(code_, text, subject.size(), offset, options, data.get(),
                                        context.get());
@@ -152,12 +153,12 @@ bool RegexHolder::Empty() const {
 }
 
 RegexHolder::MatchEnd RegexHolder::ForEachMatch(std::string_view utf8Subject,
-                                                const MatchVisitor& visit) const {
+                                                const MatchVisitor& visit, Subject subject) const {
     const std::shared_ptr<const Compiled> compiled = Current();
     if (!compiled) {
         return MatchEnd::Complete;
     }
-    return compiled->ForEachMatch(utf8Subject, visit);
+    return compiled->ForEachMatch(utf8Subject, visit, subject == Subject::ValidUtf8);
 }
 
 void RegexHolder::SimulateCreateFailure(bool fail) {

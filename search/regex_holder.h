@@ -51,9 +51,18 @@ public:
     void Release();
     bool Empty() const;
 
+    // Whether the subject still has to be checked for valid UTF-8 before matching.
+    enum class Subject {
+        Unchecked,
+        // Known to be valid UTF-8, as GbkToUtf8 always makes it: the check, which costs more than
+        // the matching itself, is left out. Anything else given as such is undefined behaviour.
+        ValidUtf8,
+    };
+
     // Calls `visit` for every non-overlapping match, from the start of the subject to its end,
     // as soon as it is found.
-    MatchEnd ForEachMatch(std::string_view utf8Subject, const MatchVisitor& visit) const;
+    MatchEnd ForEachMatch(std::string_view utf8Subject, const MatchVisitor& visit,
+                          Subject subject = Subject::Unchecked) const;
 
     // Makes every later Create fail until called with false: lets tests of the start-up path see
     // a regex object that cannot be created.

@@ -51,10 +51,12 @@ void ParseResultBlock(ControlSurface& controls, const RegexHolder& regex, std::s
         return;
     }
     // Matching works on characters; the conversion keeps bytes that are not GBK as private-use
-    // characters, so every group turns back into exactly the bytes of the page.
+    // characters, so every group turns back into exactly the bytes of the page. Its output is
+    // valid UTF-8 whatever the block holds, so the matcher need not check it again.
     const std::string text = GbkToUtf8(block);
-    regex.ForEachMatch(text,
-                       [&controls](RegexHolder::Groups groups) { AppendRow(controls, groups); });
+    regex.ForEachMatch(
+        text, [&controls](RegexHolder::Groups groups) { AppendRow(controls, groups); },
+        RegexHolder::Subject::ValidUtf8);
 }
 
 }  // namespace miyoutong

@@ -571,6 +571,38 @@ TEST_F(HostileBlockTest, MatchLimitKeepsTheRowsBeforeIt) {
     EXPECT_EQ(controls_.CellText(1, 0), "1");
 }
 
+// The parser's text comes from GbkToUtf8, so matching leaves out its own UTF-8 check: over blocks
+// of every kind (plain entries, random bytes kept as private-use characters, a runaway attempt)
+// it finds exactly what the checked matching finds, and ends the same way.
+TEST_F(HostileBlockTest, MatchingTheConvertedTextUncheckedFindsTheSame) {
+    std::mt19937 random(7);
+    std::string noise(20000, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    std::string runaway;
+    for (int i = 0; i < 200000; ++i) {
+        runaway += "img src=\"";
+    }
+    const std::string blocks[] = {EntryHtml() + EntryHtml(), noise + EntryHtml() + noise,
+                                  EntryHtml() + runaway + EntryHtml(), noise};
+    for (const std::string& block : blocks) {
+        const std::string text = GbkToUtf8(block);
+        std::vector<std::vector<std::string>> found[2];
+        RegexHolder::MatchEnd ends[2];
+        for (int checked = 0; checked < 2; ++checked) {
+            ends[checked] = regex_.ForEachMatch(
+                text,
+                [&](RegexHolder::Groups groups) {
+                    found[checked].emplace_back(groups.begin(), groups.end());
+                },
+                checked ? RegexHolder::Subject::Unchecked : RegexHolder::Subject::ValidUtf8);
+        }
+        EXPECT_EQ(ends[0], ends[1]) << block.size();
+        EXPECT_EQ(found[0], found[1]) << block.size();
+    }
+}
+
 // miyoutong-cli parse
 const std::string kPagePath = MIYOUTONG_FIXTURES_DIR "/search/result_page_20.html";
 

@@ -1,17 +1,11 @@
 #include "app/widgets/result_list.h"
 
 #include <QHeaderView>
+#include <QScrollBar>
 
 #include "app/widgets/song_font.h"
 
 namespace miyoutong {
-
-namespace {
-
-// While rows stream in, the rows are drawn at most this often.
-constexpr int kRepaintHoldMs = 40;
-
-}  // namespace
 
 ResultList::ResultList(QWidget* parent) : QTableView(parent) {
     setModel(&model_);
@@ -67,11 +61,15 @@ ResultList::ResultList(QWidget* parent) : QTableView(parent) {
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { focusMoved_ = true; });
 
-    repaintHold_.setSingleShot(true);
-    repaintHold_.setInterval(kRepaintHoldMs);
-    connect(&repaintHold_, &QTimer::timeout, this, [this] { viewport()->setUpdatesEnabled(true); });
-    connect(&model_, &QAbstractItemModel::rowsInserted, this, &ResultList::HoldRepaint);
-    connect(&model_, &QAbstractItemModel::dataChanged, this, &ResultList::HoldRepaint);
+    // Connected after the view's own handlers, which have placed the new rows by then.
+    connect(&model_, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { NoteRowsAppended(first, last); });
+    connect(&model_, &QAbstractItemModel::dataChanged, this, &ResultList::NoteCellsChanged);
+    connect(&model_, &QAbstractItemModel::modelReset, this, &ResultList::NoteOtherChange);
+    connect(&model_, &QAbstractItemModel::layoutChanged, this, &ResultList::NoteOtherChange);
+    connect(&model_, &QAbstractItemModel::rowsRemoved, this, &ResultList::NoteOtherChange);
+    connect(&model_, &QAbstractItemModel::columnsInserted, this, &ResultList::NoteOtherChange);
+    connect(&model_, &QAbstractItemModel::columnsRemoved, this, &ResultList::NoteOtherChange);
 }
 
 int ResultList::SelectedRow() const {
@@ -106,15 +104,48 @@ bool ResultList::viewportEvent(QEvent* event) {
     return handled;
 }
 
-// A worker writes a row cell by cell, each write a separate trip to the UI thread; drawing the
-// list after every one of them would cost more than the writes. The first change holds the
-// drawing back for a moment, and the list is drawn once with everything that came meanwhile.
-void ResultList::HoldRepaint() {
-    if (repaintHold_.isActive()) {
+// A search appends rows one at a time, each written cell by cell, mostly below the rows on
+// screen. Qt lays the view out again after every such change and then redraws every visible row,
+// although nothing on screen but the scroll bar has changed: with a thousand rows coming in, that
+// drawing would cost the UI thread more than the rows themselves. So when every change since the
+// last layout lies below the visible rows, only the scroll bars are brought up to date.
+void ResultList::doItemsLayout() {
+    const PendingChange pending = pending_;
+    pending_ = PendingChange::None;
+    if (pending == PendingChange::OutOfSight) {
+        updateGeometries();
         return;
     }
-    viewport()->setUpdatesEnabled(false);
-    repaintHold_.start();
+    QTableView::doItemsLayout();
+}
+
+// A view scrolled to its end keeps its last row at the bottom edge, and a layout moves the rows
+// when more come: only a view above its end keeps its rows in place.
+bool ResultList::BelowVisibleRows(int first, int last) const {
+    const QScrollBar* bar = verticalScrollBar();
+    const bool atEnd = bar->maximum() > 0 && bar->value() == bar->maximum();
+    return !atEnd && first >= 0 && first <= last &&
+           rowViewportPosition(first) >= viewport()->height();
+}
+
+void ResultList::NoteRowsAppended(int first, int last) {
+    if (pending_ == PendingChange::Other) {
+        return;
+    }
+    pending_ = BelowVisibleRows(first, last) ? PendingChange::OutOfSight : PendingChange::Other;
+}
+
+// While a layout is pending, the view leaves a changed cell to the layout's redrawing; a change
+// on screen therefore needs the full layout.
+void ResultList::NoteCellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+    if (pending_ == PendingChange::OutOfSight &&
+        !BelowVisibleRows(topLeft.row(), bottomRight.row())) {
+        pending_ = PendingChange::Other;
+    }
+}
+
+void ResultList::NoteOtherChange() {
+    pending_ = PendingChange::Other;
 }
 
 void ResultList::ReportFocusedRow() {

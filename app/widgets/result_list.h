@@ -4,7 +4,6 @@
 // whole rows, no editing, no sorting, and the selection shown only while the list has the focus.
 
 #include <QTableView>
-#include <QTimer>
 
 #include "app/widgets/result_list_model.h"
 
@@ -27,16 +26,24 @@ signals:
 
 protected:
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void doItemsLayout() override;
     bool event(QEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
 private:
     void ReportFocusedRow();
-    void HoldRepaint();
+    // Whether rows first..last lie wholly below the rows on screen.
+    bool BelowVisibleRows(int first, int last) const;
+    void NoteRowsAppended(int first, int last);
+    void NoteCellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+    void NoteOtherChange();
 
     ResultListModel model_;
     bool focusMoved_ = false;
-    QTimer repaintHold_;
+    // Since the last layout of the rows: nothing changed, only rows below the visible ones were
+    // added or written, or something else changed.
+    enum class PendingChange { None, OutOfSight, Other };
+    PendingChange pending_ = PendingChange::None;
 };
 
 }  // namespace miyoutong

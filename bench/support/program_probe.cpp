@@ -22,6 +22,7 @@
 #include <thread>
 
 #include "app/program.h"
+#include "app/skin.h"
 #include "app/widgets/main_window.h"
 #include "app/widgets/qt_control_surface.h"
 #include "app/widgets/result_list.h"
@@ -138,6 +139,20 @@ int RunStartupProbe(int argc, char** argv, long long startedAt) {
     });
     ProgramOptions options;
     options.openAddress = [](const std::string&) {};
+    // The start-up steps' seams mark the phases: the window is built and the region database
+    // open when the skin is applied; the regex object comes next, then the lists and the show.
+    double databaseMs = 0;
+    double regexMs = 0;
+    options.startup.applySkin = [&](const std::string& directory) {
+        databaseMs = MsSince(startedAt);
+        return ApplySkin(directory);
+    };
+    options.startup.createRegex = [&](RegexHolder& regex) {
+        const long long begin = MonotonicNanoseconds();
+        const bool created = regex.Create();
+        regexMs = MsSince(begin);
+        return created;
+    };
     options.onShown = [&](MainWindow& window, QtControlSurface&) {
         shownMs = MsSince(startedAt);
         QWindow* handle = window.windowHandle();
@@ -151,6 +166,8 @@ int RunStartupProbe(int argc, char** argv, long long startedAt) {
     curl_global_cleanup();
     Print("start_to_main_ms", mainMs);
     Print("start_to_application_ms", applicationMs);
+    Print("start_to_database_ms", databaseMs);
+    Print("regex_ms", regexMs);
     Print("start_to_show_ms", shownMs);
     Print("start_to_exposed_ms", exposedMs);
     return code;
@@ -239,11 +256,13 @@ int RunSearchProbe(int argc, char** argv, const std::string& host, const std::st
     getrusage(RUSAGE_SELF, &usage);
     Print("walk_ms", static_cast<double>(figures.walkDoneAt - figures.clickedAt) / 1e6);
     Print("walk_max_gap_ms", walkGaps.MaxGapMs());
+    Print("walk_max_gap_end_ms", walkGaps.MaxGapEndMs());
     Print("rows", figures.rows);
     if (download) {
         Print("download_ms",
               static_cast<double>(figures.downloadDoneAt - figures.downloadStartAt) / 1e6);
         Print("download_max_gap_ms", downloadGaps.MaxGapMs());
+        Print("download_max_gap_end_ms", downloadGaps.MaxGapEndMs());
         Print("saved", figures.saved);
     }
     Print("list_paints", listPaints.count);

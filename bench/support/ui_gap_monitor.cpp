@@ -18,7 +18,7 @@ UiGapMonitor::UiGapMonitor() {
 }
 
 void UiGapMonitor::Start() {
-    last_ = MonotonicNanoseconds();
+    start_ = last_ = MonotonicNanoseconds();
     timer_.start();
 }
 
@@ -43,6 +43,7 @@ void UiGapMonitor::Tick() {
     last_ = now;
     if (gapMs > maxGapMs_) {
         maxGapMs_ = gapMs;
+        maxGapEndMs_ = static_cast<double>(now - start_) / 1e6;
     }
     if (gapMs > kNotedGapMs) {
         gapsMs_.push_back(gapMs);

@@ -18,6 +18,8 @@ public:
     void Stop();
 
     double MaxGapMs() const { return maxGapMs_; }
+    // When the longest wait ended, in ms from Start().
+    double MaxGapEndMs() const { return maxGapEndMs_; }
     // Number of waits longer than `ms`.
     int GapsOver(double ms) const;
 
@@ -25,8 +27,10 @@ private:
     void Tick();
 
     QTimer timer_;
+    long long start_ = 0;
     long long last_ = 0;
     double maxGapMs_ = 0;
+    double maxGapEndMs_ = 0;
     std::vector<double> gapsMs_;  // every wait over 16 ms
 };
 
