@@ -19,9 +19,9 @@ namespace miyoutong {
 namespace {
 
 using namespace std::chrono_literals;
-using test::HttpResponse;
-using test::RawConnection;
-using test::RawHttpServer;
+using testing_support::HttpResponse;
+using testing_support::RawConnection;
+using testing_support::RawHttpServer;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kUserAgentLine =
@@ -179,7 +179,7 @@ TEST(FetchRequest, EmptyProxyTextConnectsDirectly) {
 
 TEST(FetchRequest, EnvironmentProxyIsIgnored) {
     RawHttpServer server(RawHttpServer::Reply(HttpResponse(200, "direct")));
-    test::RefusingPort refusing;
+    testing_support::RefusingPort refusing;
     const std::string proxy = "http://127.0.0.1:" + std::to_string(refusing.Port());
     setenv("http_proxy", proxy.c_str(), 1);
     setenv("ALL_PROXY", proxy.c_str(), 1);
@@ -350,7 +350,7 @@ TEST(FetchBody, DrippingServerEndsAtTheOverallBound) {
 }
 
 TEST(FetchBody, RefusedConnectionGivesAnEmptyResultAtOnce) {
-    test::RefusingPort refusing;
+    testing_support::RefusingPort refusing;
     long status = -1;
     std::string headers;
     FetchOptions options;
@@ -364,7 +364,7 @@ TEST(FetchBody, RefusedConnectionGivesAnEmptyResultAtOnce) {
 }
 
 TEST(FetchBody, UnansweredConnectEndsAtTheConnectTimeout) {
-    test::UnansweredPort unanswered;
+    testing_support::UnansweredPort unanswered;
     long status = -1;
     std::string headers;
     FetchOptions options;

@@ -10,10 +10,11 @@
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
-namespace miyoutong::test {
+#include "support/loopback_listener.h"
+
+namespace miyoutong::testing_support {
 
 class RawHttpServer;
 
@@ -43,9 +44,6 @@ public:
     void Close();
 
 private:
-    // Polls the socket for reading; false on timeout or stop.
-    bool WaitReadable(std::chrono::steady_clock::time_point deadline);
-
     int socket_;
     RawHttpServer& server_;
 };
@@ -61,9 +59,9 @@ public:
     RawHttpServer(const RawHttpServer&) = delete;
     RawHttpServer& operator=(const RawHttpServer&) = delete;
 
-    int Port() const { return port_; }
+    int Port() const { return listener_.Port(); }
     // "http://127.0.0.1:<port>" followed by `object`.
-    std::string Url(std::string_view object = "/") const;
+    std::string Url(std::string_view object = "/") const { return listener_.Url(object); }
 
     std::vector<std::string> Requests() const;
     std::string LastRequest() const;
@@ -73,21 +71,16 @@ public:
     static Handler Reply(std::string response);
 
     // Internal, for RawConnection.
-    int StopFd() const { return stopPipe_[0]; }
+    int StopFd() const { return listener_.StopFd(); }
     void Record(std::string request);
 
 private:
-    void AcceptLoop();
-
     Handler handler_;
-    int listener_ = -1;
-    int stopPipe_[2] = {-1, -1};
-    int port_ = 0;
     std::atomic<int> connections_{0};
     mutable std::mutex mutex_;
     std::vector<std::string> requests_;
-    std::vector<std::thread> workers_;
-    std::thread acceptor_;
+    // Last: its threads use the members above, and it stops them before those go.
+    LoopbackListener listener_;
 };
 
 // "HTTP/1.1 <status> <reason>\r\nContent-Length: <n>\r\n<extraHeaders>\r\n<body>".
@@ -123,4 +116,4 @@ private:
     int port_ = 0;
 };
 
-}  // namespace miyoutong::test
+}  // namespace miyoutong::testing_support

@@ -5,15 +5,14 @@
 // and resets in the middle of a body. Each connection is served on its own thread; stopping the
 // server wakes every script that waits or sends.
 
-#include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
-#include <thread>
-#include <vector>
+
+#include "support/loopback_listener.h"
 
 namespace miyoutong::testing_support {
 
@@ -37,9 +36,6 @@ public:
     void Reset();
 
 private:
-    bool WaitWritable();
-    void CloseGracefully();
-
     int socket_;
     ScriptedHttpServer& server_;
 };
@@ -55,25 +51,21 @@ public:
     ScriptedHttpServer& operator=(const ScriptedHttpServer&) = delete;
 
     // "http://127.0.0.1:<port>" followed by `target`.
-    std::string Url(std::string_view target) const;
+    std::string Url(std::string_view target) const { return listener_.Url(target); }
     // Requests whose path (the target without its query) was `path`.
     int Hits(const std::string& path) const;
 
     // Internal, for ScriptedConnection.
-    int StopFd() const { return stopPipe_[0]; }
+    int StopFd() const { return listener_.StopFd(); }
 
 private:
-    void AcceptLoop();
     void Serve(int socket);
 
     Script script_;
-    int listener_ = -1;
-    int stopPipe_[2] = {-1, -1};
-    int port_ = 0;
     mutable std::mutex mutex_;
     std::map<std::string, int> hits_;
-    std::vector<std::thread> workers_;
-    std::thread acceptor_;
+    // Last: its threads use the members above, and it stops them before those go.
+    LoopbackListener listener_;
 };
 
 // "HTTP/1.1 <status> X\r\nContent-Length: <size>\r\n<extraHeaders>\r\n" and the body.
