@@ -165,6 +165,8 @@ void BM_WindowWalk(benchmark::State& state) {
         state.counters["curl_s"] = curlSeconds;
         state.counters["ratio_to_curl"] = run.walkSeconds / curlSeconds;
         state.counters["max_gap_ms"] = FigureOf(run.child.out, "walk_max_gap_ms");
+        state.counters["first_row_ms"] = FigureOf(run.child.out, "click_to_first_row_ms");
+        state.counters["message_ms"] = FigureOf(run.child.out, "last_row_to_message_ms");
         state.counters["list_paints"] = FigureOf(run.child.out, "list_paints");
     }
 }
@@ -172,7 +174,7 @@ BENCHMARK(BM_WindowWalk)
     ->Arg(0)
     ->Arg(50)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -202,7 +204,7 @@ BENCHMARK(BM_CliWalk)
     ->Arg(0)
     ->Arg(50)
     ->Iterations(1)
-    ->Repetitions(3)
+    ->Repetitions(5)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -69,7 +69,7 @@ def main():
     full = "BM_FullRun/iterations:1/repeats:3/manual_time"
 
     def walk(kind, latency, field):
-        return median(program, f"BM_{kind}/{latency}/iterations:1/repeats:3/manual_time", field)
+        return median(program, f"BM_{kind}/{latency}/iterations:1/repeats:5/manual_time", field)
 
     startup = "BM_StartUp/iterations:1/repeats:5/manual_time"
     photos = median(program, full, "photos_per_s")
@@ -80,6 +80,9 @@ def main():
          f"{walk('WindowWalk', 50, 'ratio'):.3f}", walk("WindowWalk", 50, "ratio") <= 1.05),
         ("walk 50 ms, window: run / curl's walk", "(compare)",
          f"{walk('WindowWalk', 50, 'ratio_to_curl'):.3f}", None),
+        ("  click to first row / last row to message", "(report)",
+         f"{walk('WindowWalk', 50, 'first_row_ms'):.0f} ms / {walk('WindowWalk', 50, 'message_ms'):.0f} ms",
+         None),
         ("walk 50 ms, CLI: run / service time", "(compare)",
          f"{walk('CliWalk', 50, 'ratio'):.3f}", None),
         ("walk 0 ms, window: 55 pages", "< 1.5 s",

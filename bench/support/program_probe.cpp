@@ -176,6 +176,8 @@ int RunStartupProbe(int argc, char** argv, long long startedAt) {
 struct RunFigures {
     long long clickedAt = 0;
     long long walkDoneAt = 0;
+    long long firstRowAt = 0;
+    long long lastRowAt = 0;
     long long downloadStartAt = 0;
     long long downloadDoneAt = 0;
     int rows = 0;
@@ -241,6 +243,15 @@ int RunSearchProbe(int argc, char** argv, const std::string& host, const std::st
         shownWindow = &window;
         surface = &controls;
         window.Results()->viewport()->installEventFilter(&listPaints);
+        // The phases of the walk: up to the first row (start of the run and the first page),
+        // the rows, and from the last row to the completion message on screen.
+        QObject::connect(&window.Results()->Rows(), &QAbstractItemModel::rowsInserted, &window,
+                         [&] {
+                             figures.lastRowAt = MonotonicNanoseconds();
+                             if (figures.firstRowAt == 0) {
+                                 figures.firstRowAt = figures.lastRowAt;
+                             }
+                         });
         QTimer::singleShot(0, &window, [&] {
             window.ComboBox(Control::组合框_性别)->setCurrentIndex(kMenIndex);
             window.CheckBox(Control::选择框2)->setChecked(download);
@@ -256,6 +267,10 @@ int RunSearchProbe(int argc, char** argv, const std::string& host, const std::st
     getrusage(RUSAGE_SELF, &usage);
     Print("walk_ms", static_cast<double>(figures.walkDoneAt - figures.clickedAt) / 1e6);
     Print("walk_max_gap_ms", walkGaps.MaxGapMs());
+    Print("click_to_first_row_ms",
+          static_cast<double>(figures.firstRowAt - figures.clickedAt) / 1e6);
+    Print("last_row_to_message_ms",
+          static_cast<double>(figures.walkDoneAt - figures.lastRowAt) / 1e6);
     Print("walk_max_gap_end_ms", walkGaps.MaxGapEndMs());
     Print("rows", figures.rows);
     if (download) {

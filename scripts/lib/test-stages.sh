@@ -82,6 +82,15 @@ TsanStage() {
         "${sanitizer_cmake_args[@]}" -DMIYOUTONG_SANITIZE=thread
 }
 
+# The libFuzzer targets (clang, AddressSanitizer + UndefinedBehaviorSanitizer), each given a short
+# run from its committed seeds and the inputs that once failed it (ctest label fuzz).
+FuzzStage() {
+    RunStage "fuzz smoke (clang, asan+ubsan)" build/fuzz miyoutong_fuzzers "-L fuzz" \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+        -DMIYOUTONG_SANITIZE=address,undefined -DMIYOUTONG_BUILD_FUZZERS=ON \
+        -DMIYOUTONG_BUILD_TESTS=OFF -DMIYOUTONG_BUILD_BENCH=OFF -DMIYOUTONG_WERROR=ON
+}
+
 PrintSummary() {
     local row name build tests result entry
     echo
